@@ -1,0 +1,31 @@
+#include "pelk04.hpp"
+#include "vek_putchar.hpp"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+// atoi's grammar, but a value beyond int saturates instead of being
+// undefined (glibc's atoi wraps, so "4294967301" would draw 5 columns).
+static int to_dimension(const char *text)
+{
+    const long value = strtol(text, nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc != 3) {
+        // The flush makes a lost usage line fail here, not silently at exit.
+        if (puts("Usage: ./pelk x y") == EOF || fflush(stdout) == EOF)
+            die_write_error(errno);
+        return 0;
+    }
+    pelk(to_dimension(argv[1]), to_dimension(argv[2]));
+    return 0;
+}
