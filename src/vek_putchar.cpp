@@ -6,19 +6,21 @@
 #include <cstring>
 #include <unistd.h>
 
+// The slow path, kept out of line so that the byte loop stays a bare write.
+[[gnu::cold, gnu::noinline]] static void retry_or_die(char byte, ssize_t written)
+{
+    while (written < 0 && errno == EINTR)
+        written = write(STDOUT_FILENO, &byte, 1);
+    if (written != 1)
+        die_write_error(written < 0 ? errno : EIO);
+}
+
 void vek_putchar(char glyph)
 {
     const char byte = glyph;
-    for (;;) {
-        const ssize_t written = write(STDOUT_FILENO, &byte, 1);
-        if (written == 1)
-            return;
-        // A byte that cannot be written is lost, and so would be every byte
-        // after it: stop rather than go on calling write for nothing.
-        if (written < 0 && errno == EINTR)
-            continue;
-        die_write_error(written < 0 ? errno : EIO);
-    }
+    const ssize_t written = write(STDOUT_FILENO, &byte, 1);
+    if (written != 1)
+        retry_or_die(byte, written);
 }
 
 void die_write_error(int error)

@@ -1,0 +1,51 @@
+#!/bin/bash
+# Prints what pelk costs beside a plain C program of the same design, built
+# with the same flags: user-space instructions (callgrind, which repeats
+# exactly) for 5 x 3 and per frame byte, and the median peak resident memory
+# (GNU time) for a small and a large frame. Exits 1 if a figure is over its
+# bound.
+set -eu
+cd "$(dirname "$0")/.."
+build=${BUILD:-build-bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DPELK_BENCH=ON >/dev/null
+cmake --build "$build" >/dev/null
+pelk=$build/pelk c=$build/bench/pelk_c
+small_bytes=18 large_bytes=$((300 * 2001))
+
+instructions() { # PROGRAM WIDTH HEIGHT
+    local out
+    out=$(mktemp)
+    env -i valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" \
+        >/dev/null 2>"$out"
+    sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$out"
+    rm -f "$out"
+}
+# Peak memory moves by some 100 KiB from run to run with address layout alone,
+# so take the median of nine runs; a frame buffer for 2000 x 300 would add
+# 586 KiB.
+peak_kib() {
+    for _ in 1 2 3 4 5 6 7 8 9; do
+        /usr/bin/time -f %M "$@" 2>&1 >/dev/null
+    done | sort -n | sed -n 5p
+}
+
+pelk_small=$(instructions "$pelk" 5 3) pelk_large=$(instructions "$pelk" 2000 300)
+c_small=$(instructions "$c" 5 3) c_large=$(instructions "$c" 2000 300)
+rss_small=$(peak_kib "$pelk" 5 3) rss_large=$(peak_kib "$pelk" 2000 300)
+
+awk -v ps="$pelk_small" -v pl="$pelk_large" -v cs="$c_small" -v cl="$c_large" \
+    -v bs="$small_bytes" -v bl="$large_bytes" -v rs="$rss_small" -v rl="$rss_large" '
+function line(what, mine, theirs, bound) {
+    ratio = mine / theirs
+    printf "%-26s pelk %12.2f   C %12.2f   ratio %.3f (bound %.2f) %s\n",
+        what, mine, theirs, ratio, bound, ratio <= bound ? "ok" : "OVER"
+    if (ratio > bound) over = 1
+}
+BEGIN {
+    line("instructions, 5 x 3", ps, cs, 1.05)
+    line("instructions per byte", (pl - ps) / (bl - bs), (cl - cs) / (bl - bs), 1.10)
+    same = rl - rs <= 128
+    printf "%-26s %d KiB for 5 x 3, %d KiB for 2000 x 300 %s\n", "peak resident memory",
+        rs, rl, same ? "ok" : "GROWS"
+    exit over || !same
+}'
