@@ -7,7 +7,8 @@
 #include <unistd.h>
 
 // The slow path, kept out of line so that the byte loop stays a bare write.
-[[gnu::cold, gnu::noinline]] static void retry_or_die(char byte, ssize_t written)
+[[gnu::cold, gnu::noinline]] static void retry_or_die(char byte,
+                                                      ssize_t written)
 {
     while (written < 0 && errno == EINTR)
         written = write(STDOUT_FILENO, &byte, 1);
