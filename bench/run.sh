@@ -13,12 +13,8 @@ pelk=$build/pelk c=$build/bench/pelk_c
 small_bytes=18 large_bytes=$((300 * 2001))
 
 instructions() { # PROGRAM WIDTH HEIGHT
-    local out
-    out=$(mktemp)
     env -i valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" \
-        >/dev/null 2>"$out"
-    sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$out"
-    rm -f "$out"
+        2>&1 >/dev/null | sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }
 # Peak memory moves by some 100 KiB from run to run with address layout alone,
 # so take the median of nine runs; a frame buffer for 2000 x 300 would add

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 // The slow path, kept out of line so that the byte loop stays a bare write.
+// A byte that cannot be written is lost, and so would be every byte after
+// it: stop rather than go on calling write for nothing.
 [[gnu::cold, gnu::noinline]] static void retry_or_die(char byte,
                                                       ssize_t written)
 {
