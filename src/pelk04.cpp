@@ -20,16 +20,14 @@ void pelk(int width, int height)
 void draw_line(int width, char first, char inner, char last)
 {
     // The first column is tested first, so a row one column wide is its first
-    // glyph alone. The last column is told by a range test, not by equality,
-    // so that the compiler splits the loop and an inner glyph costs no more
-    // than its write.
+    // glyph alone.
     for (int column = 0; column < width; ++column) {
         if (column == 0)
             vek_putchar(first);
-        else if (column < width - 1)
-            vek_putchar(inner);
-        else
+        else if (column == width - 1)
             vek_putchar(last);
+        else
+            vek_putchar(inner);
     }
     vek_putchar('\n');
 }

@@ -1,7 +1,10 @@
 #ifndef PELK_VEK_PUTCHAR_HPP
 #define PELK_VEK_PUTCHAR_HPP
 
-// Writes one byte to standard output at once, with no buffering.
+// Writes one byte to standard output with one write(2), nothing buffered.
+// Retries an interrupted write and waits out a full non-blocking descriptor;
+// on any other failure it reports the error and ends the run with status 1,
+// so it returns only once the byte is written.
 void vek_putchar(char glyph);
 
 // Reports a failed write of standard output and ends the run with status 1.

@@ -1,13 +1,17 @@
 #!/bin/bash
 # End to end: each case runs a shell command line against pelk and checks the
 # exact bytes on standard output and standard error and the exit status.
-pelk=${1:?usage: e2e.sh PATH-TO-PELK}
+# TABLE "plain" runs pelk as a user would; "faults" runs it under strace,
+# which injects write and poll failures no real device produces on demand.
+pelk=${1:?usage: e2e.sh PATH-TO-PELK plain|faults}
+table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
+tests=$(dirname "$0")
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
-export pelk
+export pelk tests
 
 # status | stdout | stderr | command; stdout and stderr in printf %b notation.
 # Each case has ten seconds: a huge frame into a full disk must stop at once.
-cases=$(cat <<'END'
+plain=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||"$pelk" 5 3
 0|ABBC\nB  B\nB  B\nCBBA\n||"$pelk" 4 4
 0|ABBBC\n||"$pelk" 5 1
@@ -29,6 +33,7 @@ cases=$(cat <<'END'
 0|ABC\nCBA\n||"$pelk" 3x 2
 0|ABBC\nCBBA\n||"$pelk" +4 2
 0|ABBBBBC\n||"$pelk" ' 7' 1
+0|ABC\n||"$pelk" $'\n\t\v\f\r 3' 1
 0|AC\n||"$pelk" 2 ' +1junk'
 0|||"$pelk" '- 3' 2
 0|||"$pelk" 0x10 2
@@ -38,13 +43,64 @@ cases=$(cat <<'END'
 0|||"$pelk" -4294967291 2
 1||pelk: write error: No space left on device\n|"$pelk" 5 3 >/dev/full
 1||pelk: write error: No space left on device\n|"$pelk" >/dev/full
+1||pelk: write error: No space left on device\n|stdbuf -oL "$pelk" >/dev/full
 1||pelk: write error: Bad file descriptor\n|"$pelk" 5 3 >&-
 1||pelk: write error: Bad file descriptor\n|"$pelk" >&-
 1||pelk: write error: No space left on device\n|"$pelk" 100000 100000 >/dev/full
 1|A|pelk: write error: Broken pipe\n|trap '' PIPE; "$pelk" 5 100000 | head -c 1; exit ${PIPESTATUS[0]}
+0|      1 ABC\n  29998 B B\n      1 CBA\n||python3 "$tests/slow_reader.py" "$pelk" 3 30000 | uniq -c; exit ${PIPESTATUS[0]}
 END
 )
 
+# inject FAULT... ARG...: runs pelk ARG... under strace, which makes the
+# calls each FAULT names fail (strace -e inject=FAULT; one FAULT a call).
+# trace FAULT... ARG...: the same, but prints pelk's write and poll calls
+# instead of its standard output.
+faults=$(cat <<'END'
+0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=4 5 3
+0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
+0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 5 3
+0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=1..200 5 3
+0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 poll:error=EINTR:when=1..3 5 3
+1||pelk: write error: No space left on device\n|inject write:error=ENOSPC:when=1 5 3
+1|ABBBC\n|pelk: write error: No space left on device\n|inject write:error=ENOSPC:when=7 5 3
+1|ABBBC\nB   B\nCBBBA|pelk: write error: Input/output error\n|inject write:error=EIO:when=18 5 3
+1|AB|pelk: write error: Input/output error\n|inject write:retval=0:when=3 5 3
+1|ABB|pelk: write error: Cannot allocate memory\n|inject write:error=EAGAIN:when=4 poll:error=ENOMEM 5 3
+1||pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=1 5
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
+END
+)
+inject() {
+    local specs=()
+    while [[ $1 == *:* ]]; do specs+=(-e "inject=$1") && shift; done
+    # LeakSanitizer cannot run under ptrace; the plain table covers leaks.
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+        strace -qq -e signal=none -e trace=write,poll -o "${trace_to:-/dev/null}" \
+        "${specs[@]}" "$pelk" "$@"
+}
+trace() {
+    trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null | sed -E 's/\) +=/) =/'
+    return "${PIPESTATUS[0]}"
+}
+export -f inject trace
+
+case $table in
+plain) cases=$plain ;;
+faults)
+    cases=$faults
+    if ! strace -o /dev/null true 2>/dev/null; then
+        echo "strace is missing or cannot trace here"
+        [ "${CI:-}" = true ] && exit 1 # CI installs strace: never skip there
+        exit 77
+    fi
+    ;;
+*) echo "e2e.sh: no table $table" >&2 && exit 2 ;;
+esac
+
+# ASan must come first among libraries; stdbuf preloads its own.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 passed=0 failed=0
 while IFS='|' read -r want_status want_out want_err command; do
     timeout 10 bash -c "$command" >"$tmp/out" 2>"$tmp/err"
