@@ -62,6 +62,7 @@ faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=1..200 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 poll:error=EINTR:when=1..3 5 3
+0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 poll:retval=0 5 3
 1||pelk: write error: No space left on device\n|inject write:error=ENOSPC:when=1 5 3
 1|ABBBC\n|pelk: write error: No space left on device\n|inject write:error=ENOSPC:when=7 5 3
 1|ABBBC\nB   B\nCBBBA|pelk: write error: Input/output error\n|inject write:error=EIO:when=18 5 3
@@ -69,6 +70,7 @@ faults=$(cat <<'END'
 1|ABB|pelk: write error: Cannot allocate memory\n|inject write:error=EAGAIN:when=4 poll:error=ENOMEM 5 3
 1||pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=1 5
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EINTR (Interrupted system call) (INJECTED)\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EINTR:when=2 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
 END
 )
