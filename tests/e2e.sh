@@ -61,9 +61,7 @@ faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=1..200 5 3
-0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 poll:error=EINTR:when=1..3 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EAGAIN:when=4 poll:retval=0 5 3
-1||pelk: write error: No space left on device\n|inject write:error=ENOSPC:when=1 5 3
 1|ABBBC\n|pelk: write error: No space left on device\n|inject write:error=ENOSPC:when=7 5 3
 1|ABBBC\nB   B\nCBBBA|pelk: write error: Input/output error\n|inject write:error=EIO:when=18 5 3
 1|AB|pelk: write error: Input/output error\n|inject write:retval=0:when=3 5 3
@@ -75,12 +73,12 @@ faults=$(cat <<'END'
 END
 )
 inject() {
-    local specs=()
-    while [[ $1 == *:* ]]; do specs+=(-e "inject=$1") && shift; done
+    local injected=()
+    while [[ $1 == *:* ]]; do injected+=(-e "inject=$1") && shift; done
     # LeakSanitizer cannot run under ptrace; the plain table covers leaks.
     ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
         strace -qq -e signal=none -e trace=write,poll -o "${trace_to:-/dev/null}" \
-        "${specs[@]}" "$pelk" "$@"
+        "${injected[@]}" "$pelk" "$@"
 }
 trace() {
     trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null | sed -E 's/\) +=/) =/'
