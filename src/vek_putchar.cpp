@@ -9,28 +9,34 @@
 
 // Standard output may be non-blocking (the flag belongs to whoever shares the
 // descriptor): sleep until it takes a byte rather than lose the byte or spin.
-static void wait_writable()
+// Returns whether poll said it would take one.
+static bool wait_writable()
 {
     pollfd out = {STDOUT_FILENO, POLLOUT, 0};
     while (poll(&out, 1, -1) < 0)
         if (errno != EINTR)
             die_write_error(errno);
+    return (out.revents & POLLOUT) != 0;
 }
 
 // A byte that cannot be written is lost, and so would be every byte after
 // it: stop at the first failure rather than go on calling write for nothing.
 void vek_putchar(char glyph)
 {
-    const char byte = glyph;
+    bool writable = true;
     for (;;) {
-        const ssize_t written = write(STDOUT_FILENO, &byte, 1);
+        const ssize_t written = write(STDOUT_FILENO, &glyph, 1);
         if (written == 1)
             return;
-        if (written == 0)
+        if (written != -1) // errno is stale unless write says it failed
             die_write_error(EIO);
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            wait_writable();
-        else if (errno != EINTR)
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // A wait that ended in a hang-up or an error, not POLLOUT, then
+            // a write that still would block: the output will never take it.
+            if (!writable)
+                die_write_error(EIO);
+            writable = wait_writable();
+        } else if (errno != EINTR)
             die_write_error(errno);
     }
 }

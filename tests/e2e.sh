@@ -48,7 +48,8 @@ plain=$(cat <<'END'
 1||pelk: write error: Bad file descriptor\n|"$pelk" >&-
 1||pelk: write error: No space left on device\n|"$pelk" 100000 100000 >/dev/full
 1|A|pelk: write error: Broken pipe\n|trap '' PIPE; "$pelk" 5 100000 | head -c 1; exit ${PIPESTATUS[0]}
-0|      1 ABC\n  29998 B B\n      1 CBA\n||python3 "$tests/slow_reader.py" "$pelk" 3 30000 | uniq -c; exit ${PIPESTATUS[0]}
+0|      1 ABC\n  29998 B B\n      1 CBA\n||python3 "$tests/nonblocking.py" pipe "$pelk" 3 30000 | uniq -c; exit ${PIPESTATUS[0]}
+1||pelk: write error: Input/output error\n|python3 "$tests/nonblocking.py" hung-up "$pelk" 1000 1000
 END
 )
 
