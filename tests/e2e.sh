@@ -8,6 +8,9 @@ table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
 tests=$(dirname "$0")
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 export pelk tests
+# The C locale's texts, whatever the caller's locale, and no warnings from
+# bash or strace about one that is not installed.
+export LC_ALL=C
 
 # status | stdout | stderr | command; stdout and stderr in printf %b notation.
 # Each case has ten seconds: a huge frame into a full disk must stop at once.
@@ -41,7 +44,7 @@ plain=$(cat <<'END'
 0|ABBBBBBB||"$pelk" 99999999999999999999999 1 | head -c 8
 0|AC\nBB\nBB\n||"$pelk" 2 4294967298 | head -c 9
 0|||"$pelk" -4294967291 2
-1||pelk: write error: No space left on device\n|"$pelk" 5 3 >/dev/full
+1||pelk: write error: No space left on device\n|LC_ALL=de_DE.UTF-8 "$pelk" 5 3 >/dev/full
 1||pelk: write error: No space left on device\n|"$pelk" >/dev/full
 1||pelk: write error: No space left on device\n|stdbuf -oL "$pelk" >/dev/full
 1||pelk: write error: Bad file descriptor\n|env -u LD_PRELOAD "$pelk" 5 3 >&-
@@ -79,8 +82,7 @@ inject() {
     local injected=() poll='/^p?poll$'
     while [[ $1 == *:* ]]; do injected+=(-e "inject=${1/#poll:/$poll:}") && shift; done
     # LeakSanitizer cannot run under ptrace; the plain table covers leaks.
-    # strace's error texts are in the C locale's words, whatever the caller's.
-    LC_ALL=C ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
         strace -qq -e signal=none -e trace="write,$poll" -o "${trace_to:-/dev/null}" \
         "${injected[@]}" "$pelk" "$@"
 }
