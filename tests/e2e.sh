@@ -111,7 +111,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 passed=0 failed=0
 while IFS='|' read -r want_status want_out want_err command; do
     # Every signal at its default, whatever the caller ignores; a row that
-    # wants another disposition sets it. KILL, since pelk may ignore TERM.
+    # wants another disposition sets it. KILL ends a case whatever it does.
     timeout -s KILL 10 env --default-signal bash -c "$command" >"$tmp/out" 2>"$tmp/err"
     status=$?
     printf %b "$want_out" >"$tmp/want_out"
