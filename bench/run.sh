@@ -46,10 +46,7 @@ spread() { printf '%s\n' "$@" | sort -n | sed -n '1p;5p;9p' | tr '\n' ' '; } # m
 
 awk -v pi="$pelk_instructions" -v ci="$c_instructions" -v sk="$small_kib" -v lk="$large_kib" \
     -v pt="$(spread "${pelk_times[@]}")" -v ct="$(spread "${c_times[@]}")" -v bytes=$((300 * 2001)) '
-function per_byte(times, t) { # "median (min-max)", from microseconds to ns per byte
-    split(times, t, " ")
-    return sprintf("%.0f ns (%.0f-%.0f)", t[2] * 1000 / bytes, t[1] * 1000 / bytes, t[3] * 1000 / bytes)
-}
+function ns(microseconds) { return microseconds * 1000 / bytes }
 BEGIN {
     ratio = pi / ci
     printf "start-up instructions, 5 x 3    pelk %d   C %d   ratio %.3f (bound 1.05) %s\n",
@@ -58,8 +55,8 @@ BEGIN {
     grows = lk - sk > 128
     printf "peak resident memory            %d KiB for 5 x 3, %d KiB for 2000 x 300 %s\n",
         sk, lk, grows ? "GROWS" : "ok"
-    split(pt, p, " "); split(ct, c, " ")
-    printf "wall time per byte, 2000 x 300  pelk %s   C %s   ratio of medians %.3f\n",
-        per_byte(pt), per_byte(ct), p[2] / c[2]
+    split(pt, p, " "); split(ct, c, " ") # min median max, in microseconds
+    printf "wall time per byte, 2000 x 300  pelk %.0f ns (%.0f-%.0f)   C %.0f ns (%.0f-%.0f)   ratio of medians %.3f\n",
+        ns(p[2]), ns(p[1]), ns(p[3]), ns(c[2]), ns(c[1]), ns(c[3]), p[2] / c[2]
     exit ratio > 1.05 || grows
 }'
