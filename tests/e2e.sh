@@ -7,13 +7,14 @@ pelk=${1:?usage: e2e.sh PATH-TO-PELK plain|faults}
 table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
 tests=$(dirname "$0")
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
-export pelk tests
+export pelk tests tmp
 # The C locale's texts, whatever the caller's locale, and no warnings from
 # bash or strace about one that is not installed.
 export LC_ALL=C
 
 # status | stdout | stderr | command; stdout and stderr in printf %b notation.
 # Each case has ten seconds: a huge frame into a full disk must stop at once.
+# A case where a signal ends pelk sends bash's report of it to /dev/null.
 plain=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||"$pelk" 5 3
 0|ABBC\nB  B\nB  B\nCBBA\n||"$pelk" 4 4
@@ -51,6 +52,9 @@ plain=$(cat <<'END'
 1||pelk: write error: Bad file descriptor\n|env -u LD_PRELOAD "$pelk" >&-
 1||pelk: write error: No space left on device\n|"$pelk" 100000 100000 >/dev/full
 1|A|pelk: write error: Broken pipe\n|trap '' PIPE; "$pelk" 5 100000 | head -c 1; exit ${PIPESTATUS[0]}
+1|A|pelk: write error: Broken pipe\n|env --block-signal=PIPE "$pelk" 5 100000 | head -c 1; exit ${PIPESTATUS[0]}
+0|XFSZ\n||exec 3>&2 2>/dev/null; ulimit -f 1; "$pelk" 5 300 >"$tmp/f" 2>&3; kill -l $?
+1||pelk: write error: File too large\n|ulimit -f 1; env --ignore-signal=XFSZ "$pelk" 5 300 >"$tmp/f"
 0|      1 ABC\n  29998 B B\n      1 CBA\n||python3 "$tests/nonblocking.py" pipe "$pelk" 3 30000 | uniq -c; exit ${PIPESTATUS[0]}
 1||pelk: write error: Input/output error\n|python3 "$tests/nonblocking.py" hung-up "$pelk" 1000 1000
 END
