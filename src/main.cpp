@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
 // atoi's grammar, but a value beyond int saturates instead of being
 // undefined (glibc's atoi wraps, so "4294967301" would draw 5 columns).
-static int to_dimension(const char *text)
+int to_dimension(const char *text)
 {
     const long value = strtol(text, nullptr, 10);
     if (value > INT_MAX)
@@ -17,6 +19,8 @@ static int to_dimension(const char *text)
         return INT_MIN;
     return static_cast<int>(value);
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {

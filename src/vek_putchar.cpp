@@ -7,10 +7,12 @@
 #include <poll.h>
 #include <unistd.h>
 
+namespace {
+
 // Standard output may be non-blocking (the flag belongs to whoever shares the
 // descriptor): sleep until it takes a byte rather than lose the byte or spin.
 // Returns whether poll said it would take one.
-static bool wait_writable()
+bool wait_writable()
 {
     pollfd out = {STDOUT_FILENO, POLLOUT, 0};
     while (poll(&out, 1, -1) < 0)
@@ -18,6 +20,8 @@ static bool wait_writable()
             die_write_error(errno);
     return (out.revents & POLLOUT) != 0;
 }
+
+} // namespace
 
 // A byte that cannot be written is lost, and so would be every byte after
 // it: stop at the first failure rather than go on calling write for nothing.
