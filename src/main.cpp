@@ -24,12 +24,11 @@ int to_dimension(const char *text)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        // The flush makes a lost usage line fail here, not silently at exit.
-        if (puts("Usage: ./pelk x y") == EOF || fflush(stdout) == EOF)
-            die_write_error(errno);
-        return 0;
-    }
-    pelk(to_dimension(argv[1]), to_dimension(argv[2]));
+    // The usage line must leave stdio's buffer before the close.
+    if (argc == 3)
+        pelk(to_dimension(argv[1]), to_dimension(argv[2]));
+    else if (puts("Usage: ./pelk x y") == EOF || fflush(stdout) == EOF)
+        die_write_error(errno);
+    close_stdout();
     return 0;
 }

@@ -45,6 +45,13 @@ void vek_putchar(char glyph)
     }
 }
 
+void close_stdout()
+{
+    // EBADF: standard output was never open, so nothing was written to it.
+    if (close(STDOUT_FILENO) != 0 && errno != EBADF)
+        die_write_error(errno);
+}
+
 void die_write_error(int error)
 {
     (void)fprintf(stderr, "pelk: write error: %s\n", strerror(error));

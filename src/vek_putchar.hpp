@@ -7,6 +7,10 @@
 // so it returns only once the byte is written.
 void vek_putchar(char glyph);
 
+// Closes standard output. Some file systems (NFS, CIFS) report a failed
+// write only then: that ends the run as any write error does.
+void close_stdout();
+
 // Reports a failed write of standard output and ends the run with status 1.
 [[noreturn]] void die_write_error(int error);
 

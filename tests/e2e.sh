@@ -15,6 +15,8 @@ export LC_ALL=C
 # status | stdout | stderr | command; stdout and stderr in printf %b notation.
 # Each case has ten seconds: a huge frame into a full disk must stop at once.
 # A case where a signal ends pelk sends bash's report of it to /dev/null.
+# Cases with standard output closed run without preloads: faketime's opens a
+# file at start-up, which takes the free descriptor 1, and pelk writes there.
 plain=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||"$pelk" 5 3
 0|ABBC\nB  B\nB  B\nCBBA\n||"$pelk" 4 4
@@ -50,6 +52,7 @@ plain=$(cat <<'END'
 1||pelk: write error: No space left on device\n|stdbuf -oL "$pelk" >/dev/full
 1||pelk: write error: Bad file descriptor\n|env -u LD_PRELOAD "$pelk" 5 3 >&-
 1||pelk: write error: Bad file descriptor\n|env -u LD_PRELOAD "$pelk" >&-
+0|||env -u LD_PRELOAD "$pelk" 0 3 >&-
 1||pelk: write error: No space left on device\n|"$pelk" 100000 100000 >/dev/full
 1|A|pelk: write error: Broken pipe\n|trap '' PIPE; "$pelk" 5 100000 | head -c 1; exit ${PIPESTATUS[0]}
 1|A|pelk: write error: Broken pipe\n|env --block-signal=PIPE "$pelk" 5 100000 | head -c 1; exit ${PIPESTATUS[0]}
@@ -77,6 +80,8 @@ faults=$(cat <<'END'
 1|AB|pelk: write error: Input/output error\n|inject write:retval=0:when=3 5 3
 1|ABB|pelk: write error: Cannot allocate memory\n|inject write:error=EAGAIN:when=4 poll:error=ENOMEM 5 3
 1||pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=1 5
+1|ABBBC\nB   B\nCBBBA\n|pelk: write error: Input/output error\n|last_close close:error=EIO 5 3
+1|Usage: ./pelk x y\n|pelk: write error: Input/output error\n|last_close close:error=EIO
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EINTR (Interrupted system call) (INJECTED)\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EINTR:when=2 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
@@ -87,15 +92,23 @@ inject() {
     while [[ $1 == *:* ]]; do injected+=(-e "inject=${1/#poll:/$poll:}") && shift; done
     # LeakSanitizer cannot run under ptrace; the plain table covers leaks.
     ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
-        strace -qq -e signal=none -e trace="write,$poll" -o "${trace_to:-/dev/null}" \
+        strace -qq -e signal=none -e trace="write,close,$poll" -o "${trace_to:-/dev/null}" \
         "${injected[@]}" "$pelk" "$@"
 }
 trace() {
     trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null |
-        sed -E -e 's/\) +=/) =/' -e 's/^ppoll\((.*), NULL, NULL, [0-9]+\)/poll(\1, -1)/'
+        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/^ppoll\((.*), NULL, NULL, [0-9]+\)/poll(\1, -1)/'
     return "${PIPESTATUS[0]}"
 }
-export -f inject trace
+# last_close FAULT ARG...: inject, with FAULT, a close fault, on pelk's last
+# close, that of standard output; a first run counts the closes before it,
+# which the loader and any preload make.
+last_close() {
+    local fault=$1 closes && shift
+    closes=$(trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null 2>&1 | grep -c '^close(')
+    inject "$fault:when=$closes" "$@"
+}
+export -f inject trace last_close
 
 case $table in
 plain) cases=$plain ;;
