@@ -9,6 +9,14 @@
 
 namespace {
 
+// A write that poll said would go through may still block: on a shared pipe
+// another writer took the room first, and then the next wait is a real one;
+// on a file, whose poll always says yes, it may never go through. A 1 ms
+// sleep before each such retry, 1000 at most, gives up after about a second
+// at next to no CPU, and costs a lost race with another writer 1 ms.
+constexpr int max_waits = 1000;
+constexpr int pause_ms = 1;
+
 // Standard output may be non-blocking (the flag belongs to whoever shares the
 // descriptor): sleep until it takes a byte rather than lose the byte or spin.
 // Returns whether poll said it would take one.
@@ -28,7 +36,7 @@ bool wait_writable()
 void vek_putchar(char glyph)
 {
     bool writable = true;
-    for (;;) {
+    for (int waits = 0;;) {
         const ssize_t written = write(STDOUT_FILENO, &glyph, 1);
         if (written == 1)
             return;
@@ -39,7 +47,12 @@ void vek_putchar(char glyph)
             // a write that still would block: the output will never take it.
             if (!writable)
                 die_write_error(EIO);
+            if (waits == max_waits)
+                die_write_error(errno);
+            if (waits > 0)
+                (void)poll(nullptr, 0, pause_ms); // sleeps
             writable = wait_writable();
+            ++waits;
         } else if (errno != EINTR)
             die_write_error(errno);
     }

@@ -64,7 +64,8 @@ END
 )
 
 # inject FAULT... ARG...: runs pelk ARG... under strace, which makes the
-# calls each FAULT names fail (strace -e inject=FAULT; one FAULT a call).
+# calls each FAULT names fail (strace -e inject=FAULT; one FAULT a call);
+# without when=, its message to standard error fails too.
 # trace FAULT... ARG...: the same, but prints pelk's write and poll calls
 # instead of its standard output. Where there is no poll system call (arm64,
 # riscv64), glibc's poll makes a ppoll one: "poll" in a FAULT means either,
@@ -80,6 +81,7 @@ faults=$(cat <<'END'
 1|AB|pelk: write error: Input/output error\n|inject write:retval=0:when=3 5 3
 1|ABB|pelk: write error: Cannot allocate memory\n|inject write:error=EAGAIN:when=4 poll:error=ENOMEM 5 3
 1||pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=1 5
+1|||inject write:error=EAGAIN 5 3
 1|ABBBC\nB   B\nCBBBA\n|pelk: write error: Input/output error\n|last_close close:error=EIO 5 3
 1|Usage: ./pelk x y\n|pelk: write error: Input/output error\n|last_close close:error=EIO
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
