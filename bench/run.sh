@@ -25,7 +25,8 @@ instructions() {
     env -i valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
         sed -n 's/.*Collected : \([0-9]*\)$/\1/p'
 }
-# Without address randomisation the figure repeats exactly.
+# Even without address randomisation the figure moves by a few dozen KiB
+# from run to run (1,088 to 1,152 seen), which the 128 KiB bound allows for.
 peak_kib() { { setarch -R /usr/bin/time -f %M "$@" >/dev/null; } 2>&1; }
 microseconds() {
     local start=${EPOCHREALTIME/./}
