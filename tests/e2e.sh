@@ -87,6 +87,7 @@ faults=$(cat <<'END'
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EINTR (Interrupted system call) (INJECTED)\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EINTR:when=2 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 2 1
 END
 )
 inject() {
@@ -99,16 +100,18 @@ inject() {
 }
 trace() {
     trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null |
-        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/^ppoll\((.*), NULL, NULL, [0-9]+\)/poll(\1, -1)/'
+        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/^ppoll\((.*), NULL, NULL, [0-9]+\)/poll(\1, -1)/' \
+            -e 's/^ppoll\((.*), \{tv_sec=0, tv_nsec=([0-9]+)000000\}, NULL, [0-9]+\)/poll(\1, \2)/'
     return "${PIPESTATUS[0]}"
 }
 # last_close FAULT ARG...: inject, with FAULT, a close fault, on pelk's last
-# close, that of standard output; a first run counts the closes before it,
-# which the loader and any preload make.
+# close of standard output; a first run counts the closes before it, which
+# the loader and any preload make.
 last_close() {
-    local fault=$1 closes && shift
-    closes=$(trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null 2>&1 | grep -c '^close(')
-    inject "$fault:when=$closes" "$@"
+    local fault=$1 nth && shift
+    nth=$(trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null 2>&1 |
+        awk '/^close\(/ { n++ } /^close\(1\)/ { last = n } END { print last }')
+    inject "$fault:when=$nth" "$@"
 }
 export -f inject trace last_close
 
