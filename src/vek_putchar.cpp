@@ -37,7 +37,7 @@ void vek_putchar(char glyph)
 {
     bool writable = true;
     for (int waits = 0;;) {
-        const ssize_t written = write(STDOUT_FILENO, &glyph, 1);
+        const auto written = write(STDOUT_FILENO, &glyph, 1);
         if (written == 1)
             return;
         if (written != -1) // errno is stale unless write says it failed
