@@ -2,7 +2,8 @@
 # End to end: each case runs a shell command line against pelk and checks the
 # exact bytes on standard output and standard error and the exit status.
 # TABLE "plain" runs pelk as a user would; "faults" runs it under strace,
-# which injects write and poll failures no real device produces on demand.
+# which injects write, poll and close failures that no real device produces
+# on demand.
 pelk=${1:?usage: e2e.sh PATH-TO-PELK plain|faults}
 table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
 tests=$(dirname "$0")
