@@ -10,10 +10,11 @@
 namespace {
 
 // A write that poll said would go through may still block: on a shared pipe
-// another writer took the room first, and then the next wait is a real one;
-// on a file, whose poll always says yes, it may never go through. A 1 ms
-// sleep before each such retry, 1000 at most, gives up after about a second
-// at next to no CPU, and costs a lost race with another writer 1 ms.
+// another writer took the room first, and the next wait is a real one; on a
+// file, whose poll always says yes, it may never go through. Each such retry
+// comes after a 1 ms sleep, and the 1000th gives up: a second is far beyond
+// any lost race, yet soon enough to report the failure rather than hang, and
+// the sleeps leave the CPU all but idle meanwhile.
 constexpr int max_waits = 1000;
 constexpr int pause_ms = 1;
 
