@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <poll.h>
 #include <unistd.h>
 
@@ -12,11 +13,30 @@ namespace {
 // A write that poll said would go through may still block: on a shared pipe
 // another writer took the room first, and the next wait is a real one; on a
 // file, whose poll always says yes, it may never go through. Each such retry
-// comes after a 1 ms sleep, and the 1000th gives up: a second is far beyond
-// any lost race, yet soon enough to report the failure rather than hang, and
-// the sleeps leave the CPU all but idle meanwhile.
-constexpr int max_waits = 1000;
+// comes after a 1 ms sleep, and once the sleeps have lasted a second in all
+// it gives up: a second is far beyond any lost race, yet soon enough to report
+// the failure rather than hang, and the sleeps leave the CPU all but idle
+// meanwhile. The bound is on the sleeps' measured length, not their number,
+// since an inherited timer slack may stretch each one (to 50 ms, say), and
+// not on the time since the first retry, which would count the real waits.
+constexpr long long ns_per_s = 1'000'000'000;
+constexpr long long max_sleep_ns = ns_per_s;
 constexpr int pause_ms = 1;
+
+long long now_ns()
+{
+    timespec now{};
+    (void)clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * ns_per_s + now.tv_nsec;
+}
+
+// Sleeps for pause_ms or longer, and returns for how long, in nanoseconds.
+long long timed_pause()
+{
+    const long long start = now_ns();
+    (void)poll(nullptr, 0, pause_ms);
+    return now_ns() - start;
+}
 
 // Standard output may be non-blocking (the flag belongs to whoever shares the
 // descriptor): sleep until it takes a byte rather than lose the byte or spin.
@@ -36,8 +56,10 @@ bool wait_writable()
 // it: stop at the first failure rather than go on calling write for nothing.
 void vek_putchar(char glyph)
 {
+    bool waited = false;
     bool writable = true;
-    for (int waits = 0;;) {
+    long long slept_ns = 0;
+    for (;;) {
         const auto written = write(STDOUT_FILENO, &glyph, 1);
         if (written == 1)
             return;
@@ -48,12 +70,13 @@ void vek_putchar(char glyph)
             // a write that still would block: the output will never take it.
             if (!writable)
                 die_write_error(EIO);
-            if (waits == max_waits)
-                die_write_error(errno);
-            if (waits > 0)
-                (void)poll(nullptr, 0, pause_ms); // sleeps
+            if (waited) {
+                if (slept_ns >= max_sleep_ns)
+                    die_write_error(errno);
+                slept_ns += timed_pause();
+            }
             writable = wait_writable();
-            ++waits;
+            waited = true;
         } else if (errno != EINTR)
             die_write_error(errno);
     }

@@ -2,10 +2,11 @@
 #define PELK_VEK_PUTCHAR_HPP
 
 // Writes one byte to standard output with one write(2), nothing buffered.
-// Retries an interrupted write and waits out a full non-blocking descriptor,
-// for about a second at most where poll calls it writable but writing still
-// would block; on any other failure it reports the error and ends the run
-// with status 1, so it returns only once the byte is written.
+// Retries an interrupted write and waits out a full non-blocking descriptor;
+// where poll calls it writable but writing still would block, it sleeps
+// between tries until the sleeps have lasted a second. On any other failure
+// it reports the error and ends the run with status 1, so it returns only
+// once the byte is written.
 void vek_putchar(char glyph);
 
 // Closes standard output. Some file systems (NFS, CIFS) report a failed

@@ -71,6 +71,9 @@ END
 # instead of its standard output. Where there is no poll system call (arm64,
 # riscv64), glibc's poll makes a ppoll one: "poll" in a FAULT means either,
 # and a ppoll call is traced as the poll call it stands for.
+# After two writes that would block, the second poll is the sleep before a
+# retry, the third a real wait: a sleep stretched to 2 s ends the retries,
+# a wait as long does not.
 faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
@@ -83,6 +86,8 @@ faults=$(cat <<'END'
 1|ABB|pelk: write error: Cannot allocate memory\n|inject write:error=EAGAIN:when=4 poll:error=ENOMEM 5 3
 1||pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=1 5
 1|||inject write:error=EAGAIN 5 3
+0|AC\n||inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=3 2 1
+1|A|pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=2 2 1
 1|ABBBC\nB   B\nCBBBA\n|pelk: write error: Input/output error\n|last_close close:error=EIO 5 3
 1|Usage: ./pelk x y\n|pelk: write error: Input/output error\n|last_close close:error=EIO
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
