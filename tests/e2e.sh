@@ -116,7 +116,7 @@ trace() {
 last_close() {
     local fault=$1 nth && shift
     nth=$(trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null 2>&1 |
-        awk '/^close\(/ { n++ } /^close\(1\)/ { last = n } END { print last }')
+        grep '^close(' | grep -n '^close(1)' | tail -n 1 | cut -d : -f 1)
     inject "$fault:when=$nth" "$@"
 }
 export -f inject trace last_close
