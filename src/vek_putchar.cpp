@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -27,7 +27,7 @@ long long now_ns()
 {
     timespec now{};
     (void)clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * ns_per_s + now.tv_nsec;
+    return (now.tv_sec * ns_per_s) + now.tv_nsec;
 }
 
 // Sleeps for pause_ms or longer, and returns for how long, in nanoseconds.
