@@ -99,8 +99,11 @@ END
 inject() {
     local injected=() poll='/^p?poll$'
     while [[ $1 == *:* ]]; do injected+=(-e "inject=${1/#poll:/$poll:}") && shift; done
+    # pelk gets the caller's preloads, strace none: faketime's stalls the
+    # timer that strace's delay_exit= waits on.
+    [ -z "${LD_PRELOAD-}" ] || injected+=(-E "LD_PRELOAD=$LD_PRELOAD")
     # LeakSanitizer cannot run under ptrace; the plain table covers leaks.
-    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 env -u LD_PRELOAD \
         strace -qq -e signal=none -e trace="write,close,$poll" -o "${trace_to:-/dev/null}" \
         "${injected[@]}" "$pelk" "$@"
 }
