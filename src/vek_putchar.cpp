@@ -5,38 +5,21 @@
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 // A write that poll said would go through may still block: on a shared pipe
 // another writer took the room first, and the next wait is a real one; on a
-// file, whose poll always says yes, it may never go through. Each such retry
-// comes after a 1 ms sleep, and once the sleeps have lasted a second in all
-// it gives up: a second is far beyond any lost race, yet soon enough to report
-// the failure rather than hang, and the sleeps leave the CPU all but idle
-// meanwhile. The bound is on the sleeps' measured length, not their number,
-// since an inherited timer slack may stretch each one (to 50 ms, say), and
-// not on the time since the first retry, which would count the real waits.
-constexpr long long ns_per_s = 1'000'000'000;
-constexpr long long max_sleep_ns = ns_per_s;
+// file, whose poll always says yes, it may never go through. Each retry but
+// the first comes after a 1 ms sleep, and once a byte's 1000th retry still
+// would block, pelk gives up: a second is far beyond any lost race, yet soon
+// enough to report the failure rather than hang, and the sleeps leave the CPU
+// all but idle meanwhile. The bound is a count, not a time: a stop, a busy
+// CPU or an inherited timer slack stretches the sleeps, and must make the
+// tries last longer, never make them fewer.
+constexpr int max_retries = 1000;
 constexpr int pause_ms = 1;
-
-long long now_ns()
-{
-    timespec now{};
-    (void)clock_gettime(CLOCK_MONOTONIC, &now);
-    return (now.tv_sec * ns_per_s) + now.tv_nsec;
-}
-
-// Sleeps for pause_ms or longer, and returns for how long, in nanoseconds.
-long long timed_pause()
-{
-    const long long start = now_ns();
-    (void)poll(nullptr, 0, pause_ms);
-    return now_ns() - start;
-}
 
 // Standard output may be non-blocking (the flag belongs to whoever shares the
 // descriptor): sleep until it takes a byte rather than lose the byte or spin.
@@ -56,10 +39,8 @@ bool wait_writable()
 // it: stop at the first failure rather than go on calling write for nothing.
 void vek_putchar(char glyph)
 {
-    bool waited = false;
     bool writable = true;
-    long long slept_ns = 0;
-    for (;;) {
+    for (int retries = 0;;) {
         const auto written = write(STDOUT_FILENO, &glyph, 1);
         if (written == 1)
             return;
@@ -70,13 +51,12 @@ void vek_putchar(char glyph)
             // a write that still would block: the output will never take it.
             if (!writable)
                 die_write_error(EIO);
-            if (waited) {
-                if (slept_ns >= max_sleep_ns)
-                    die_write_error(errno);
-                slept_ns += timed_pause();
-            }
+            if (retries == max_retries)
+                die_write_error(errno);
+            if (retries > 0)
+                (void)poll(nullptr, 0, pause_ms); // sleeps
             writable = wait_writable();
-            waited = true;
+            ++retries;
         } else if (errno != EINTR)
             die_write_error(errno);
     }

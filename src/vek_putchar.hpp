@@ -3,10 +3,10 @@
 
 // Writes one byte to standard output with one write(2), nothing buffered.
 // Retries an interrupted write and waits out a full non-blocking descriptor;
-// where poll calls it writable but writing still would block, it sleeps
-// between tries until the sleeps have lasted a second. On any other failure
-// it reports the error and ends the run with status 1, so it returns only
-// once the byte is written.
+// where poll calls it writable but writing still would block, it sleeps a
+// millisecond and waits again, and gives up once the 1000th retry would block.
+// On any other failure it reports the error and ends the run with status 1, so
+// it returns only once the byte is written.
 void vek_putchar(char glyph);
 
 // Closes standard output. Some file systems (NFS, CIFS) report a failed

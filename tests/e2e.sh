@@ -72,8 +72,10 @@ END
 # riscv64), glibc's poll makes a ppoll one: "poll" in a FAULT means either,
 # and a ppoll call is traced as the poll call it stands for.
 # After two writes that would block, the second poll is the sleep before a
-# retry, the third a real wait: a sleep stretched to 2 s ends the retries,
-# a wait as long does not.
+# retry, the third a real wait: neither a sleep stretched to 2 s, as a stop
+# stretches it, nor a wait as long ends the retries, nor do 30 sleeps under
+# 50 ms of timer slack; a persistent EAGAIN ends them after 1000 retries of
+# one byte, counted, even where every sleep ends at once.
 faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
@@ -87,7 +89,9 @@ faults=$(cat <<'END'
 1||pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=1 5
 1|||inject write:error=EAGAIN 5 3
 0|AC\n||inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=3 2 1
-1|A|pelk: write error: Resource temporarily unavailable\n|inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=2 2 1
+0|AC\n||inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=2 2 1
+0|AC\n||slack 50000000 inject write:error=EAGAIN:when=2..32 2 1
+1|1001\n|pelk: write error: Resource temporarily unavailable\n|trace write:error=EAGAIN:when=2..1002 poll:retval=0:when=2+2 2 1 | grep -c '^write(1, "C"'; exit ${PIPESTATUS[0]}
 1|ABBBC\nB   B\nCBBBA\n|pelk: write error: Input/output error\n|last_close close:error=EIO 5 3
 1|Usage: ./pelk x y\n|pelk: write error: Input/output error\n|last_close close:error=EIO
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
@@ -113,6 +117,16 @@ trace() {
             -e 's/^ppoll\((.*), \{tv_sec=0, tv_nsec=([0-9]+)000000\}, NULL, [0-9]+\)/poll(\1, \2)/'
     return "${PIPESTATUS[0]}"
 }
+# slack NS COMMAND...: runs COMMAND, and so pelk, under NS nanoseconds of
+# timer slack, which a child inherits and execve keeps (29 and 30 are
+# PR_SET_TIMERSLACK and PR_GET_TIMERSLACK).
+slack() {
+    python3 -c 'import ctypes, os, sys
+prctl, ns = ctypes.CDLL(None).prctl, int(sys.argv[1])
+prctl(29, ctypes.c_ulong(ns), 0, 0, 0)
+assert prctl(30, 0, 0, 0, 0) == ns, "timer slack not set"
+os.execvp("bash", ["bash", "-c", "\"$@\"", "bash"] + sys.argv[2:])' "$@"
+}
 # last_close FAULT ARG...: inject, with FAULT, a close fault, on pelk's last
 # close of standard output; a first run counts the closes before it, which
 # the loader and any preload make.
@@ -122,7 +136,7 @@ last_close() {
         grep '^close(' | grep -n '^close(1)' | tail -n 1 | cut -d : -f 1)
     inject "$fault:when=$nth" "$@"
 }
-export -f inject trace last_close
+export -f inject trace slack last_close
 
 case $table in
 plain) cases=$plain ;;
