@@ -124,7 +124,7 @@ slack() {
     python3 -c 'import ctypes, os, sys
 prctl, ns = ctypes.CDLL(None).prctl, int(sys.argv[1])
 prctl(29, ctypes.c_ulong(ns), 0, 0, 0)
-assert prctl(30, 0, 0, 0, 0) == ns, "timer slack not set"
+if prctl(30, 0, 0, 0, 0) != ns: sys.exit("slack: timer slack not set")
 os.execvp("bash", ["bash", "-c", "\"$@\"", "bash"] + sys.argv[2:])' "$@"
 }
 # last_close FAULT ARG...: inject, with FAULT, a close fault, on pelk's last
