@@ -119,10 +119,13 @@ trace() {
 }
 # slack NS COMMAND...: runs COMMAND, and so pelk, under NS nanoseconds of
 # timer slack, which a child inherits and execve keeps (29 and 30 are
-# PR_SET_TIMERSLACK and PR_GET_TIMERSLACK).
+# PR_SET_TIMERSLACK and PR_GET_TIMERSLACK). Linux gives a realtime policy,
+# which is inherited too, no slack: slack drops it for the normal policy.
 slack() {
     python3 -c 'import ctypes, os, sys
 prctl, ns = ctypes.CDLL(None).prctl, int(sys.argv[1])
+if os.sched_getscheduler(0) in (os.SCHED_FIFO, os.SCHED_RR):
+    os.sched_setscheduler(0, os.SCHED_OTHER, os.sched_param(0))
 prctl(29, ctypes.c_ulong(ns), 0, 0, 0)
 if prctl(30, 0, 0, 0, 0) != ns: sys.exit("slack: timer slack not set")
 os.execvp("bash", ["bash", "-c", "\"$@\"", "bash"] + sys.argv[2:])' "$@"
