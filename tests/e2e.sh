@@ -14,10 +14,8 @@ export pelk tests tmp
 export LC_ALL=C
 
 # status | stdout | stderr | command; stdout and stderr in printf %b notation.
-# Each case may spend ten seconds of CPU, far beyond what one needs, so a huge
-# frame into a full disk must stop at once. CPU time, not wall time: a low
-# priority on a busy machine stretches a case's wall time many times over. A
-# case that hangs without spinning ends after five minutes.
+# Each case may use ten seconds of CPU, however busy the machine, so a huge
+# frame into a full disk must stop at once; one that hangs asleep, 5 minutes.
 # A case where a signal ends pelk sends bash's report of it to /dev/null.
 # Cases with standard output closed run without preloads: faketime's opens a
 # file at start-up, which takes the free descriptor 1, and pelk writes there.
@@ -75,10 +73,8 @@ END
 # riscv64), glibc's poll makes a ppoll one: "poll" in a FAULT means either,
 # and a ppoll call is traced as the poll call it stands for.
 # After two writes that would block, the second poll is the sleep before a
-# retry, the third a real wait: neither a sleep stretched to 2 s, as a stop
-# stretches it, nor a wait as long ends the retries, nor do 30 sleeps under
-# 50 ms of timer slack; a persistent EAGAIN ends them after 1000 retries of
-# one byte, counted, even where every sleep ends at once.
+# retry, the third a real wait: stretching either (a stop, timer slack) never
+# ends the retries; only their count does, 1000 for one byte.
 faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
@@ -120,10 +116,8 @@ trace() {
             -e 's/^ppoll\((.*), \{tv_sec=0, tv_nsec=([0-9]+)000000\}, NULL, [0-9]+\)/poll(\1, \2)/'
     return "${PIPESTATUS[0]}"
 }
-# slack NS COMMAND...: runs COMMAND, and so pelk, under NS nanoseconds of
-# timer slack, which a child inherits and execve keeps (29 and 30 are
-# PR_SET_TIMERSLACK and PR_GET_TIMERSLACK). Linux gives a realtime policy,
-# which is inherited too, no slack: slack drops it for the normal policy.
+# slack NS COMMAND...: runs COMMAND under NS ns of timer slack, which children
+# and execve keep (prctl 29 sets it, 30 reads it); a realtime policy has none.
 slack() {
     python3 -c 'import ctypes, os, sys
 prctl, ns = ctypes.CDLL(None).prctl, int(sys.argv[1])
