@@ -62,6 +62,7 @@ plain=$(cat <<'END'
 1||pelk: write error: File too large\n|ulimit -f 1; env --ignore-signal=XFSZ "$pelk" 5 300 >"$tmp/f"
 0|      1 ABC\n  29998 B B\n      1 CBA\n||python3 "$tests/nonblocking.py" pipe "$pelk" 3 30000 | uniq -c; exit ${PIPESTATUS[0]}
 1||pelk: write error: Input/output error\n|python3 "$tests/nonblocking.py" hung-up "$pelk" 1000 1000
+1||pelk: write error: Broken pipe\n|python3 "$tests/nonblocking.py" closed env --ignore-signal=PIPE "$pelk" 5 100000
 END
 )
 

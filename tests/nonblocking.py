@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""nonblocking.py pipe|hung-up COMMAND...: runs COMMAND with its standard
-output on a non-blocking descriptor and exits with COMMAND's status.
+"""nonblocking.py MODE COMMAND...: runs COMMAND with its standard output on a
+non-blocking descriptor and exits with COMMAND's status.
 
 pipe: a pipe that is full before COMMAND starts and that is drained, to
-standard output, only once COMMAND sleeps, so COMMAND's first write meets
-EAGAIN; the bytes that filled it are not copied.
+standard output, only once COMMAND waits in poll, so COMMAND's first write
+meets EAGAIN; the bytes that filled it are not copied.
+closed: the same full pipe, whose reader closes it once COMMAND waits.
 hung-up: the master side of a terminal whose other side has closed, as when
 a terminal emulator goes away: it takes some bytes, then never any more."""
 import os
@@ -13,9 +14,23 @@ import sys
 import time
 
 
-def state(pid):  # R, S, Z...: the field after the parenthesised name
+def waiting(pid):
+    """Asleep in poll, or ended. Where the kernel does not name the function
+    a process sleeps in (wchan 0), asleep at all."""
     with open(f"/proc/{pid}/stat", "rb") as stat:
-        return stat.read().rpartition(b")")[2].split()[0]
+        state = stat.read().rpartition(b")")[2].split()[0]
+    with open(f"/proc/{pid}/wchan", "rb") as wchan:
+        where = wchan.read()
+    return state == b"Z" or state == b"S" and (b"poll" in where or where == b"0")
+
+
+def fill(write):  # returns the bytes written until the next would block
+    filled = 0
+    try:
+        while True:
+            filled += write(bytes(4096))
+    except BlockingIOError:
+        return filled
 
 
 mode, command = sys.argv[1], sys.argv[2:]
@@ -27,17 +42,14 @@ if mode == "hung-up":
 
 read_end, write_end = os.pipe()
 os.set_blocking(write_end, False)
-filler = 0
-try:
-    while True:
-        filler += os.write(write_end, bytes(65536))
-except BlockingIOError:
-    pass
+filler = fill(lambda data: os.write(write_end, data))
 child = subprocess.Popen(command, stdout=write_end)
 os.close(write_end)
-# Asleep with the pipe full, it is waiting for room; a zombie has ended.
-while state(child.pid) not in (b"S", b"Z"):
+while not waiting(child.pid):
     time.sleep(0.001)
-with os.fdopen(read_end, "rb") as pipe:
-    sys.stdout.buffer.write(pipe.read()[filler:])
+if mode == "pipe":
+    with os.fdopen(read_end, "rb") as pipe:
+        sys.stdout.buffer.write(pipe.read()[filler:])
+else:
+    os.close(read_end)
 sys.exit(child.wait())
