@@ -23,14 +23,20 @@ constexpr int pause_ms = 1;
 
 // Standard output may be non-blocking (the flag belongs to whoever shares the
 // descriptor): sleep until it takes a byte rather than lose the byte or spin.
-// Returns whether poll said it would take one.
-bool wait_writable()
+// poll does not report every output that has gone (an AF_UNIX socket whose
+// reader shut down reading stays silent, though a write fails at once), so a
+// wait ends after a second and the byte is written again: a live reader that
+// stalls costs a write and a poll a second, and loses nothing.
+constexpr int wait_ms = 1000;
+
+// Returns poll's events: none if the wait timed out.
+short wait_for_room()
 {
     pollfd out = {STDOUT_FILENO, POLLOUT, 0};
-    while (poll(&out, 1, -1) < 0)
+    while (poll(&out, 1, wait_ms) < 0)
         if (errno != EINTR)
             die_write_error(errno);
-    return (out.revents & POLLOUT) != 0;
+    return out.revents;
 }
 
 } // namespace
@@ -39,7 +45,7 @@ bool wait_writable()
 // it: stop at the first failure rather than go on calling write for nothing.
 void vek_putchar(char glyph)
 {
-    bool writable = true;
+    short events = POLLOUT; // the first write is a try, as after POLLOUT
     for (int retries = 0;;) {
         const auto written = write(STDOUT_FILENO, &glyph, 1);
         if (written == 1)
@@ -47,16 +53,18 @@ void vek_putchar(char glyph)
         if (written != -1) // errno is stale unless write says it failed
             die_write_error(EIO);
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            // A wait that ended in a hang-up or an error, not POLLOUT, then
-            // a write that still would block: the output will never take it.
-            if (!writable)
+            if ((events & POLLOUT) != 0) {
+                if (retries == max_retries)
+                    die_write_error(errno);
+                if (retries > 0)
+                    (void)poll(nullptr, 0, pause_ms); // sleeps
+                ++retries;
+            } else if (events != 0) {
+                // A wait that ended in a hang-up or an error, then a write
+                // that still would block: the output will never take it.
                 die_write_error(EIO);
-            if (retries == max_retries)
-                die_write_error(errno);
-            if (retries > 0)
-                (void)poll(nullptr, 0, pause_ms); // sleeps
-            writable = wait_writable();
-            ++retries;
+            } // else the wait timed out, which is no try: the output is slow
+            events = wait_for_room();
         } else if (errno != EINTR)
             die_write_error(errno);
     }

@@ -63,6 +63,8 @@ plain=$(cat <<'END'
 0|      1 ABC\n  29998 B B\n      1 CBA\n||python3 "$tests/nonblocking.py" pipe "$pelk" 3 30000 | uniq -c; exit ${PIPESTATUS[0]}
 1||pelk: write error: Input/output error\n|python3 "$tests/nonblocking.py" hung-up "$pelk" 1000 1000
 1||pelk: write error: Broken pipe\n|python3 "$tests/nonblocking.py" closed env --ignore-signal=PIPE "$pelk" 5 100000
+1||pelk: write error: Broken pipe\n|python3 "$tests/nonblocking.py" stream env --ignore-signal=PIPE "$pelk" 5 100000
+1||pelk: write error: Broken pipe\n|python3 "$tests/nonblocking.py" seqpacket "$pelk" 5 100000
 END
 )
 
@@ -76,6 +78,7 @@ END
 # After two writes that would block, the second poll is the sleep before a
 # retry, the third a real wait: stretching either (a stop, timer slack) never
 # ends the retries; only their count does, 1000 for one byte.
+# A wait that times out (poll:retval=0) is no try, however many there are.
 faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
@@ -91,13 +94,14 @@ faults=$(cat <<'END'
 0|AC\n||inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=3 2 1
 0|AC\n||inject write:error=EAGAIN:when=2..4 poll:delay_exit=2000000:when=2 2 1
 0|AC\n||slack 50000000 inject write:error=EAGAIN:when=2..32 2 1
+0|AC\n||inject write:error=EAGAIN:when=2..1500 poll:retval=0:when=1..1499 2 1
 1|1001\n|pelk: write error: Resource temporarily unavailable\n|trace write:error=EAGAIN:when=2..1002 poll:retval=0:when=2+2 2 1 | grep -c '^write(1, "C"'; exit ${PIPESTATUS[0]}
 1|ABBBC\nB   B\nCBBBA\n|pelk: write error: Input/output error\n|last_close close:error=EIO 5 3
 1|Usage: ./pelk x y\n|pelk: write error: Input/output error\n|last_close close:error=EIO
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EINTR (Interrupted system call) (INJECTED)\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EINTR:when=2 2 1
-0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
-0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, -1) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 2 1
 END
 )
 inject() {
@@ -113,8 +117,9 @@ inject() {
 }
 trace() {
     trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null |
-        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/^ppoll\((.*), NULL, NULL, [0-9]+\)/poll(\1, -1)/' \
-            -e 's/^ppoll\((.*), \{tv_sec=0, tv_nsec=([0-9]+)000000\}, NULL, [0-9]+\)/poll(\1, \2)/'
+        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/, left \{[^}]*\}\)$/)/' \
+            -e 's/^ppoll\((.*), \{tv_sec=0, tv_nsec=([0-9]+)000000\}, NULL, [0-9]+\)/poll(\1, \2)/' \
+            -e 's/^ppoll\((.*), \{tv_sec=([1-9][0-9]*), tv_nsec=0\}, NULL, [0-9]+\)/poll(\1, \2000)/'
     return "${PIPESTATUS[0]}"
 }
 # slack NS COMMAND...: runs COMMAND under NS ns of timer slack, which children

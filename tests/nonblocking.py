@@ -6,9 +6,13 @@ pipe: a pipe that is full before COMMAND starts and that is drained, to
 standard output, only once COMMAND waits in poll, so COMMAND's first write
 meets EAGAIN; the bytes that filled it are not copied.
 closed: the same full pipe, whose reader closes it once COMMAND waits.
+stream, seqpacket: a full AF_UNIX socket of that type, whose reader shuts
+down reading once COMMAND waits and keeps its end open: poll reports
+nothing then, but a write fails.
 hung-up: the master side of a terminal whose other side has closed, as when
 a terminal emulator goes away: it takes some bytes, then never any more."""
 import os
+import socket
 import subprocess
 import sys
 import time
@@ -40,9 +44,16 @@ if mode == "hung-up":
     os.set_blocking(master, False)
     sys.exit(subprocess.run(command, stdout=master, check=False).returncode)
 
-read_end, write_end = os.pipe()
-os.set_blocking(write_end, False)
-filler = fill(lambda data: os.write(write_end, data))
+if mode in ("stream", "seqpacket"):
+    kind = socket.SOCK_STREAM if mode == "stream" else socket.SOCK_SEQPACKET
+    reader, writer = socket.socketpair(socket.AF_UNIX, kind)
+    writer.setblocking(False)
+    filler = fill(writer.send)
+    write_end = writer.detach()
+else:
+    read_end, write_end = os.pipe()
+    os.set_blocking(write_end, False)
+    filler = fill(lambda data: os.write(write_end, data))
 child = subprocess.Popen(command, stdout=write_end)
 os.close(write_end)
 while not waiting(child.pid):
@@ -50,6 +61,8 @@ while not waiting(child.pid):
 if mode == "pipe":
     with os.fdopen(read_end, "rb") as pipe:
         sys.stdout.buffer.write(pipe.read()[filler:])
-else:
+elif mode == "closed":
     os.close(read_end)
+else:
+    reader.shutdown(socket.SHUT_RD)
 sys.exit(child.wait())
