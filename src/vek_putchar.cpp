@@ -13,11 +13,14 @@ namespace {
 // another writer took the room first, and the next wait is a real one; on a
 // file, whose poll always says yes, it may never go through. Each retry but
 // the first comes after a 1 ms sleep, and once a byte's 1000th retry still
-// would block, pelk gives up: a second is far beyond any lost race, yet soon
-// enough to report the failure rather than hang, and the sleeps leave the CPU
-// all but idle meanwhile. The bound is a count, not a time: a stop, a busy
-// CPU or an inherited timer slack stretches the sleeps, and must make the
-// tries last longer, never make them fewer.
+// would block, pelk gives up rather than hang; the sleeps leave the CPU all
+// but idle meanwhile. The bound is a count, not a time: a stop, a busy CPU or
+// an inherited timer slack stretches the sleeps, and must make the tries last
+// longer, never make them fewer. Not every run of lost races is short,
+// though: on a terminal, another writer that waits for room holds the
+// terminal's write lock, and pelk's writes fail at once meanwhile (under
+// strace, one byte lost hundreds of races in a row so), so a live terminal
+// shared with such a writer can use up the tries.
 constexpr int max_retries = 1000;
 constexpr int pause_ms = 1;
 
@@ -26,8 +29,17 @@ constexpr int pause_ms = 1;
 // poll does not report every output that has gone (an AF_UNIX socket whose
 // reader shut down reading stays silent, though a write fails at once), so a
 // wait ends after a second and the byte is written again: a live reader that
-// stalls costs a write and a poll a second, and loses nothing.
+// stalls costs a write and a poll a second, and loses nothing. Nor is a
+// hang-up or an error that poll reports always the end (a terminal whose
+// other side is opened again, an error queue that is another's): where the
+// write still would block, pelk sleeps out the second, as poll returns at
+// once there, and writes again.
 constexpr int wait_ms = 1000;
+
+void sleep_ms(int milliseconds)
+{
+    (void)poll(nullptr, 0, milliseconds);
+}
 
 // Returns poll's events: none if the wait timed out.
 short wait_for_room()
@@ -57,13 +69,11 @@ void vek_putchar(char glyph)
                 if (retries == max_retries)
                     die_write_error(errno);
                 if (retries > 0)
-                    (void)poll(nullptr, 0, pause_ms); // sleeps
+                    sleep_ms(pause_ms);
                 ++retries;
-            } else if (events != 0) {
-                // A wait that ended in a hang-up or an error, then a write
-                // that still would block: the output will never take it.
-                die_write_error(EIO);
-            } // else the wait timed out, which is no try: the output is slow
+            } else if (events != 0) // a hang-up or an error, and no room
+                sleep_ms(wait_ms);
+            // else the wait timed out, which is no try: the output is slow
             events = wait_for_room();
         } else if (errno != EINTR)
             die_write_error(errno);
