@@ -11,6 +11,7 @@
 # COMMAND's close hangs up no terminal, which would lose what is unread.
 import contextlib
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -20,10 +21,10 @@ import tty
 from pathlib import Path
 
 
-def waiting(pid):  # asleep in poll (asleep at all where wchan is 0), or ended
+def waiting(pid):  # asleep in poll or a sleep (at all where wchan is 0), or ended
     state = Path(f"/proc/{pid}/stat").read_bytes().rpartition(b")")[2].split()[0]
     where = Path(f"/proc/{pid}/wchan").read_bytes()
-    return state == b"Z" or state == b"S" and (b"poll" in where or where == b"0")
+    return state == b"Z" or state == b"S" and re.search(b"poll|sleep|^0$", where)
 
 
 def mark():  # after COMMAND's last byte
