@@ -149,10 +149,8 @@ case $table in
 plain) cases=$plain ;;
 faults)
     cases=$faults
-    if ! strace -o /dev/null true 2>/dev/null; then
-        echo "strace is missing or cannot trace here: skipped"
-        exit 77
-    fi
+    strace -o /dev/null true 2>/dev/null ||
+        { echo "strace is missing or cannot trace here: skipped" && exit 77; }
     ;;
 *) echo "e2e.sh: no table $table" >&2 && exit 2 ;;
 esac
