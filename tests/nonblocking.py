@@ -2,13 +2,14 @@
 # nonblocking.py MODE COMMAND...: runs COMMAND with its standard output on a
 # non-blocking descriptor that is full when it starts, and exits with its status.
 #
-# Once COMMAND waits in poll, the reader of a pipe closes it (closed), or reads
-# it, without the bytes that filled it, up to a mark written once COMMAND has
-# ended (pipe); the reader of an AF_UNIX stream or seqpacket socket shuts down
-# reading, which poll does not report (stream, seqpacket). terminal: the master
-# side of a terminal whose other side is closed, a hang-up to poll, until that
-# side is opened again and read as a pipe is. This end stays open here too, so
-# COMMAND's close hangs up no terminal, which would lose what is unread.
+# Once COMMAND waits, asleep in poll or a sleep, the reader of a pipe closes it
+# (closed), or reads it, without the bytes that filled it, up to a mark written
+# once COMMAND has ended (pipe); the reader of an AF_UNIX stream or seqpacket
+# socket shuts down reading, which poll does not report (stream, seqpacket).
+# terminal: the master side of a terminal whose other side is closed, a hang-up
+# to poll, until that side is opened again and read as a pipe is. This end
+# stays open here too, so COMMAND's close hangs up no terminal, which would
+# lose what is unread.
 import contextlib
 import os
 import re
