@@ -9,31 +9,14 @@
 
 namespace {
 
-// A write that poll said would go through may still block: on a shared pipe
-// another writer took the room first, and the next wait is a real one; on a
-// file, whose poll always says yes, it may never go through. Each retry but
-// the first comes after a 1 ms sleep, and once a byte's 1000th retry still
-// would block, pelk gives up rather than hang; the sleeps leave the CPU all
-// but idle meanwhile. The bound is a count, not a time: a stop, a busy CPU or
-// an inherited timer slack stretches the sleeps, and must make the tries last
-// longer, never make them fewer. Not every run of lost races is short,
-// though: on a terminal, another writer that waits for room holds the
-// terminal's write lock, and pelk's writes fail at once meanwhile (under
-// strace, one byte lost hundreds of races in a row so), so a live terminal
-// shared with such a writer can use up the tries.
+// Tries of one byte after poll said it would go, each but the first after a
+// pause: another writer may take the room first, and a file's poll always
+// says yes. A count, not a time: a stop or timer slack never makes it fewer.
 constexpr int max_retries = 1000;
 constexpr int pause_ms = 1;
 
-// Standard output may be non-blocking (the flag belongs to whoever shares the
-// descriptor): sleep until it takes a byte rather than lose the byte or spin.
 // poll does not report every output that has gone (an AF_UNIX socket whose
-// reader shut down reading stays silent, though a write fails at once), so a
-// wait ends after a second and the byte is written again: a live reader that
-// stalls costs a write and a poll a second, and loses nothing. Nor is a
-// hang-up or an error that poll reports always the end (a terminal whose
-// other side is opened again, an error queue that is another's): where the
-// write still would block, pelk sleeps out the second, as poll returns at
-// once there, and writes again.
+// reader shut down reading), so each wait ends after a second with a write.
 constexpr int wait_ms = 1000;
 
 void sleep_ms(int milliseconds)
@@ -53,8 +36,6 @@ short wait_for_room()
 
 } // namespace
 
-// A byte that cannot be written is lost, and so would be every byte after
-// it: stop at the first failure rather than go on calling write for nothing.
 void vek_putchar(char glyph)
 {
     short events = POLLOUT; // the first write is a try, as after POLLOUT
@@ -64,19 +45,22 @@ void vek_putchar(char glyph)
             return;
         if (written != -1) // errno is stale unless write says it failed
             die_write_error(EIO);
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if ((events & POLLOUT) != 0) {
-                if (retries == max_retries)
-                    die_write_error(errno);
-                if (retries > 0)
-                    sleep_ms(pause_ms);
-                ++retries;
-            } else if (events != 0) // a hang-up or an error, and no room
-                sleep_ms(wait_ms);
-            // else the wait timed out, which is no try: the output is slow
-            events = wait_for_room();
-        } else if (errno != EINTR)
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
             die_write_error(errno);
+        if ((events & POLLOUT) != 0) { // a race lost, or a file
+            if (retries == max_retries)
+                die_write_error(errno);
+            if (retries > 0)
+                sleep_ms(pause_ms);
+            ++retries;
+        } else if (events != 0) {
+            // A hang-up or an error alone need not be the end (a terminal's
+            // other side may open again), but poll returns at once on it.
+            sleep_ms(wait_ms);
+        } // else the wait timed out: no try, as the output is only slow
+        events = wait_for_room();
     }
 }
 
