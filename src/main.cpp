@@ -8,8 +8,8 @@
 
 namespace {
 
-// atoi's grammar, but a value beyond int saturates instead of being
-// undefined (glibc's atoi wraps, so "4294967301" would draw 5 columns).
+// atoi's grammar, but a value beyond int, where atoi's result is undefined,
+// is taken as the nearest limit.
 int to_dimension(const char *text)
 {
     const long value = strtol(text, nullptr, 10);
