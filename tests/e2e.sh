@@ -8,7 +8,10 @@ pelk=${1:?usage: e2e.sh PATH-TO-PELK plain|faults}
 table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
 tests=$(dirname "$0")
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
-export pelk tests tmp
+# Standard output's pollfd with POLLOUT asked and a hang-up alone returned, in
+# this machine's byte order: poke_exit= makes an injected poll report that.
+hangup=$(python3 -c 'import struct; print(struct.pack("=ihh", 1, 4, 16).hex())')
+export pelk tests tmp hangup
 # The C locale's texts, whatever the caller's locale, and no warnings from
 # bash or strace about one that is not installed.
 export LC_ALL=C
@@ -79,7 +82,10 @@ END
 # retry, the third a real wait: stretching either (a stop, timer slack) never
 # ends the retries; only their count does, 1000 for one byte.
 # A wait that times out (poll:retval=0) is no try, however many there are,
-# and the byte is written again at once.
+# and the byte is written again at once. In the give-up row, poll:retval=0
+# makes the sleeps, every second poll from the second on, instant instead.
+# A wait that reports a hang-up alone is no try either: pelk sleeps a second
+# before it writes again, as poll would return at once.
 faults=$(cat <<'END'
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=4 5 3
 0|ABBBC\nB   B\nCBBBA\n||inject write:error=EINTR:when=2..17 5 3
@@ -102,7 +108,7 @@ faults=$(cat <<'END'
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EINTR (Interrupted system call) (INJECTED)\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EINTR:when=2 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 0 (Timeout) (INJECTED)\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 poll:retval=0:when=1 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
-0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLHUP}]) (INJECTED: args, retval)\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1000) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..4 poll:retval=1:poke_exit=@arg1=$hangup:when=3 2 1
 END
 )
 inject() {
@@ -118,7 +124,7 @@ inject() {
 }
 trace() {
     trace_to=/dev/fd/3 inject "$@" 3>&1 >/dev/null |
-        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/, left \{[^}]*\}\)$/)/' \
+        sed -E -e '/^close\(/d' -e 's/\) +=/) =/' -e 's/, left \{[^}]*\}\)/)/' \
             -e 's/^ppoll\((.*), \{tv_sec=0, tv_nsec=([0-9]+)000000\}, NULL, [0-9]+\)/poll(\1, \2)/' \
             -e 's/^ppoll\((.*), \{tv_sec=([1-9][0-9]*), tv_nsec=0\}, NULL, [0-9]+\)/poll(\1, \2000)/'
     return "${PIPESTATUS[0]}"
