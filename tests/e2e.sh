@@ -4,14 +4,13 @@
 # TABLE "plain" runs pelk as a user would; "faults" runs it under strace,
 # which injects write, poll and close failures that no real device produces
 # on demand.
-pelk=${1:?usage: e2e.sh PATH-TO-PELK plain|faults}
-table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
+pelk=$1 table=${2:?usage: e2e.sh PATH-TO-PELK plain|faults}
 tests=$(dirname "$0")
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 # Standard output's pollfd with POLLOUT asked and a hang-up alone returned, in
 # this machine's byte order: poke_exit= makes an injected poll report that.
-hangup=$(python3 -c 'import struct; print(struct.pack("=ihh", 1, 4, 16).hex())')
-export pelk tests tmp hangup
+hup=$(python3 -c 'import struct; print(struct.pack("=ihh", 1, 4, 16).hex())')
+export pelk tests tmp hup
 # The C locale's texts, whatever the caller's locale, and no warnings from
 # bash or strace about one that is not installed.
 export LC_ALL=C
@@ -108,7 +107,8 @@ faults=$(cat <<'END'
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EINTR (Interrupted system call) (INJECTED)\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EINTR:when=2 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 0 (Timeout) (INJECTED)\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 poll:retval=0:when=1 2 1
 0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = -1 EINTR (Interrupted system call) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2 poll:error=EINTR:when=1 2 1
-0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLHUP}]) (INJECTED: args, retval)\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1000) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..4 poll:retval=1:poke_exit=@arg1=$hangup:when=3 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 2 1
+0|write(1, "A", 1) = 1\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLHUP}]) (INJECTED: args, retval)\nwrite(1, "C", 1) = -1 EAGAIN (Resource temporarily unavailable) (INJECTED)\npoll(NULL, 0, 1000) = 0 (Timeout)\npoll([{fd=1, events=POLLOUT}], 1, 1000) = 1 ([{fd=1, revents=POLLOUT}])\nwrite(1, "C", 1) = 1\nwrite(1, "\\n", 1) = 1\n||trace write:error=EAGAIN:when=2..3 poll:retval=1:poke_exit=@arg1=$hup:when=1 2 1
 END
 )
 inject() {
