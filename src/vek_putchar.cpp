@@ -47,7 +47,8 @@ void vek_putchar(char glyph)
             die_write_error(EIO);
         if (errno == EINTR)
             continue;
-        if (errno != EAGAIN) // EWOULDBLOCK is EAGAIN on Linux
+        static_assert(EWOULDBLOCK == EAGAIN, "would block has one errno");
+        if (errno != EAGAIN)
             die_write_error(errno);
         if ((events & POLLOUT) != 0) { // a race lost, or a file
             if (retries == max_retries)
